@@ -1,0 +1,1 @@
+// Replaced as the model units are added.
