@@ -1,0 +1,3 @@
+#include "TextLink.h"
+
+TextLink::~TextLink() = default;
