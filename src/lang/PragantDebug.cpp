@@ -1,0 +1,3 @@
+#include "PragantDebug.h"
+
+Q_LOGGING_CATEGORY(lcPragantDebug, "pragant.debug", QtWarningMsg)
