@@ -56,6 +56,19 @@ bool isQtHelper(const QWidget* parent, const QWidget* child)
     return combo && child == combo->lineEdit();
 }
 
+void appendChildControls(QWidget* parent, QList<QWidget*>& out);
+
+void appendLookedThrough(QWidget* parent, QWidget* helper, QList<QWidget*>& out)
+{
+    // The stack's child order follows raising (the shown page goes last); pages go by index.
+    if (auto* tabs = qobject_cast<QTabWidget*>(parent)) {
+        for (int i = 0; i < tabs->count(); ++i)
+            out.append(tabs->widget(i));
+    } else {
+        appendChildControls(helper, out);
+    }
+}
+
 void appendChildControls(QWidget* parent, QList<QWidget*>& out)
 {
     for (QObject* object : parent->children()) {
@@ -64,7 +77,7 @@ void appendChildControls(QWidget* parent, QList<QWidget*>& out)
         if (!child || child->isWindow())
             continue;
         if (isLookedThrough(parent, child))
-            appendChildControls(child, out);
+            appendLookedThrough(parent, child, out);
         else if (!isQtHelper(parent, child))
             out.append(child);
     }
