@@ -90,8 +90,8 @@ inline int runTests(std::initializer_list<Test> tests)
 
 #define CHECK_EQ(actual, expected)                                                             \
     do {                                                                                       \
-        const auto& checkA = (actual);                                                         \
-        const auto& checkE = (expected);                                                       \
+        const auto checkA = (actual);                                                          \
+        const auto checkE = (expected);                                                        \
         if (!(checkA == checkE))                                                               \
             ::linkcheck::fail(__FILE__, __LINE__,                                              \
                               std::string(#actual " == " #expected ": got ")                   \
