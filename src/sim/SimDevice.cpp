@@ -80,6 +80,13 @@ std::uint64_t SimDevice::newSession()
     return m_session;
 }
 
+void SimDevice::endSession(std::uint64_t session)
+{
+    std::lock_guard lock(m_mutex);
+    if (session != 0 && session == m_session)
+        endSessionLocked();
+}
+
 void SimDevice::startSessionLocked()
 {
     endSessionLocked();

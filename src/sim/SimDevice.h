@@ -65,6 +65,7 @@ public:
     // session; 0 means none. The socket server starts a session per connection.
     std::uint64_t session() const;
     std::uint64_t newSession();
+    void endSession(std::uint64_t session); // the host went away; the cable stays in
     // One output report from the host, paced to the report interval; false when the session
     // is over.
     bool hostWrite(std::uint64_t session, const Report& report);
