@@ -90,9 +90,16 @@ public:
     {
         if (!initialised)
             return {};
-        // Polled every 10 ms while searching: a full enumeration only when the nodes changed.
-        NodeSet nodes = hidrawNodes();
+        // Polled every 10 ms while searching: a full enumeration only when the hidraw nodes
+        // changed; the nodes are listed again only when /dev itself changed.
+        struct stat dev{};
+        const bool devKnown = ::stat("/dev", &dev) == 0;
         std::lock_guard lock(cacheMutex);
+        if (cacheValid && devKnown && dev.st_mtim.tv_sec == devChanged.tv_sec
+            && dev.st_mtim.tv_nsec == devChanged.tv_nsec)
+            return cachedInterfaces;
+        NodeSet nodes = hidrawNodes();
+        devChanged = devKnown ? dev.st_mtim : timespec{};
         if (cacheValid && nodes == cachedNodes)
             return cachedInterfaces;
         cachedInterfaces.clear();
@@ -129,6 +136,7 @@ private:
     bool initialised = false;
     std::mutex cacheMutex;
     bool cacheValid = false;
+    timespec devChanged{};
     NodeSet cachedNodes;
     std::vector<HidInterfaceInfo> cachedInterfaces;
 };
