@@ -9,15 +9,26 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 namespace {
 
 void stretchTexts(QWidget* root)
 {
-    auto longer = [](const QString& t) { return t + QString(qMax(1, int(t.size() * 0.4)), QChar('m')); };
+    auto longer = [](const QString& t) {
+        // Words of five letters, as a translation adds words rather than one endless word.
+        QString more;
+        while (more.size() < t.size() * 0.4)
+            more += " mmmm";
+        return t + more;
+    };
+    // Captions that no language changes ("APN:", "1AB", "IN1", "-", ...) keep their length.
+    static const QRegularExpression untranslated(
+        "^lb(SIM\\d(Apn|PIN|Port\\d)|EOL|Input\\d|InPair\\d|TestReportPair\\d|Batt(Low|High)Volt|"
+        "IN\\dCaption|RS\\d_\\dCaption|.*Value|pVolt|Ded)$");
     for (QLabel* lb : root->findChildren<QLabel*>())
-        if (lb->pixmap().isNull() && lb->text() != "-")
+        if (lb->pixmap().isNull() && lb->text() != "-" && !untranslated.match(lb->objectName()).hasMatch())
             lb->setText(longer(lb->text()));
     for (QAbstractButton* b : root->findChildren<QAbstractButton*>())
         if (!b->text().isEmpty())
