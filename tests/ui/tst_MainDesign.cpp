@@ -404,6 +404,9 @@ void TestMainDesign::fitsStartSize()
     m_window.resize(864, 752);
     m_window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_window));
+    // Neither page forces the window beyond its designed client area.
+    QCOMPARE(m_window.size(), QSize(864, 752));
+    QVERIFY(m_window.minimumSizeHint().width() <= 864 && m_window.minimumSizeHint().height() <= 752);
     // Settings scroll only vertically: their narrowest layout fits the viewport.
     QVERIFY(m_ui.sbSettingsContents->minimumSizeHint().width() <= m_ui.sbSettings->viewport()->width());
     // The status page needs no more than it gets.
