@@ -76,6 +76,7 @@ private slots:
     void pictures();
     void fitsStartSize();
     void longerTextsStillFit();
+    void panelColourShowsThroughLabel();
 
 private:
     QWidget* widget(const QString& name) const { return m_window.findChild<QWidget*>(name); }
@@ -456,6 +457,20 @@ void TestMainDesign::longerTextsStillFit()
         widths += QString(" %1=%2").arg(g->objectName()).arg(g->minimumSizeHint().width());
     QVERIFY2(m_ui.sbSettingsContents->minimumSizeHint().width() <= m_ui.sbSettings->viewport()->width(),
              qPrintable(QString("viewport %1:").arg(m_ui.sbSettings->viewport()->width()) + widths));
+}
+
+// The status view colours a state panel through its palette; the window's style sheet must not
+// hide that colour, and the label on top must let it through.
+void TestMainDesign::panelColourShowsThroughLabel()
+{
+    m_ui.PageControl1->setCurrentWidget(m_ui.tsStatus);
+    QPalette pal = m_ui.panelIN1->palette();
+    pal.setColor(QPalette::Window, QColor(255, 0, 0));
+    pal.setColor(QPalette::WindowText, Qt::white);
+    m_ui.panelIN1->setPalette(pal);
+    const QImage shot = m_ui.panelIN1->grab().toImage();
+    QCOMPARE(shot.pixelColor(4, shot.height() / 2), QColor(255, 0, 0));
+    m_ui.PageControl1->setCurrentWidget(m_ui.tsSettings);
 }
 
 QTEST_MAIN(TestMainDesign)
