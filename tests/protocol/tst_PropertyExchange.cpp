@@ -36,6 +36,8 @@ private slots:
         QTest::newRow("OK split in OK") << QByteArrayList{"K=1\r\nO", "K"} << 1 << QByteArray("K=1\r\nOK") << 1;
         QTest::newRow("text after OK") << QByteArrayList{"K=1\r\nOK\r\nmore"} << 1 << QByteArray("K=1\r\nOK\r\nmore") << 1;
         QTest::newRow("bare OK never completes") << QByteArrayList{"OK"} << 0 << QByteArray("0") << 3;
+        // Line ends ahead of any text are taken for an earlier reply's tail.
+        QTest::newRow("nothing before OK") << QByteArrayList{"\r\nOK"} << 0 << QByteArray("0") << 3;
         QTest::newRow("answer on second try") << QByteArrayList{"K=2\r\nOK\r\n"} << 2 << QByteArray("K=2\r\nOK\r\n") << 2;
         QTest::newRow("answer on third try") << QByteArrayList{"K=3\r\nOK"} << 3 << QByteArray("K=3\r\nOK") << 3;
     }
