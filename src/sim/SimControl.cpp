@@ -75,7 +75,7 @@ const Command kCommands[] = {
          const auto n = integer(a, 1), s = integer(a, 2);
          return done(n && s && d.setInput(*n, *s), "usage: input N S");
      }},
-    {"receiver", "receiver A|B N S         receiver N (1-4) of a SIM to state S (0-4)",
+    {"receiver", "receiver A|B N S          receiver N (1-4) of a SIM to state S (0-4)",
      [](SimDevice& d, const Args& a) {
          const auto which = sim(a, 1, '?');
          const auto n = integer(a, 2), s = integer(a, 3);
@@ -203,6 +203,6 @@ std::string simCommandHelp()
 {
     std::string text;
     for (const auto& c : kCommands)
-        text += std::string(c.usage) + "\n";
+        text += (text.empty() ? "" : "\n") + std::string(c.usage);
     return text;
 }
