@@ -9,6 +9,7 @@
 #include "ReadWriteRun.h"
 #include "StatusStream.h"
 #include "TextLink.h"
+#include "Usbconnect.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -27,7 +28,6 @@ class QCheckBox;
 class QLineEdit;
 class ResponseConnection;
 class Slot;
-class TUSBConnectForm;
 namespace Ui {
 class TFormMain;
 }
