@@ -92,6 +92,7 @@ void SimSocketServer::stop()
     if (!m_thread.joinable())
         return;
     m_stopping = true;
+    ::unlink(m_path.c_str()); // as on unplug: gone before the host sees the detach
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = ::write(m_wakeFd, &one, sizeof one);
     m_thread.join();
@@ -166,9 +167,16 @@ void SimSocketServer::serve(int fd)
     m_connected = true;
     log("host connected");
     std::atomic<bool> cancelled{false};
+    bool unplugged = false; // the writer's; read after the join
     std::thread writer([&] {
         Report report{};
         while (m_device->hostRead(session, report, cancelled) > 0 && sendAll(fd, report)) {
+        }
+        // Unplugged: the socket goes before the connection, so the host that sees the detach
+        // cannot find the device again in between.
+        if (!m_device->isPlugged()) {
+            ::unlink(m_path.c_str());
+            unplugged = true;
         }
         ::shutdown(fd, SHUT_RDWR);
     });
@@ -212,6 +220,8 @@ void SimSocketServer::serve(int fd)
     writer.join();
     ::close(fd);
     m_device->endSession(session);
+    if (unplugged)
+        closeListener(); // its file is gone; a plug makes a new one
     m_connected = false;
     log("host disconnected");
 }
