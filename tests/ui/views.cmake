@@ -1,0 +1,1 @@
+# Status view, languages, dialogs and settings rules of the main window.
