@@ -1,6 +1,7 @@
 #include "FieldColour.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPalette>
 #include <QWidget>
 
@@ -30,6 +31,10 @@ void setPanelColours(QWidget* panel, const QColor& background, const QColor& tex
     p.setColor(QPalette::WindowText, text);
     panel->setAutoFillBackground(true);
     panel->setPalette(p);
+    // The window's style sheet stops palette inheritance, so the label filling the panel is
+    // given the same colours.
+    for (QLabel* label : panel->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        label->setPalette(p);
 }
 
 QColor panelColour(const QWidget* panel) { return panel->palette().color(QPalette::Window); }

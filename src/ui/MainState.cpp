@@ -15,25 +15,27 @@ const QString kIniFilter = QStringLiteral("ini files (*.ini)");
 constexpr int kLoginAttempts = 5;
 } // namespace
 
-bool TFormMain::gatedFieldsValid() const
+QStringList TFormMain::invalidGatedFields() const
 {
-    const auto allValid = [](std::initializer_list<const QWidget*> fields) {
-        return std::all_of(fields.begin(), fields.end(),
-                           [](const QWidget* f) { return fieldColour(f) == clWindow(); });
+    QStringList invalid;
+    const auto collect = [&invalid](std::initializer_list<const QWidget*> fields) {
+        for (const QWidget* f : fields)
+            if (fieldColour(f) != clWindow())
+                invalid.append(f->objectName());
     };
     const Ui::TFormMain& u = *m_ui;
-    if (!allValid({u.edSIM1AccountID1, u.edSIM1AccountID2, u.edSIM2AccountID1,
-                   u.edSIM2AccountID2}))
-        return false;
-    if (u.cbUseBackupServers->isChecked() &&
-        !allValid({u.edSIM1AccountID3, u.edSIM1AccountID4, u.edSIM2AccountID3,
-                   u.edSIM2AccountID4}))
-        return false;
-    return allValid({u.edCIDCode1, u.edCIDCode2, u.edCIDCode3, u.edCIDCode4, u.edCIDCode5,
-                     u.edCIDCode6});
+    collect({u.edSIM1AccountID1, u.edSIM1AccountID2, u.edSIM2AccountID1, u.edSIM2AccountID2});
+    if (u.cbUseBackupServers->isChecked())
+        collect({u.edSIM1AccountID3, u.edSIM1AccountID4, u.edSIM2AccountID3,
+                 u.edSIM2AccountID4});
+    collect({u.edCIDCode1, u.edCIDCode2, u.edCIDCode3, u.edCIDCode4, u.edCIDCode5,
+             u.edCIDCode6});
+    return invalid;
 }
 
-void TFormMain::UpdateWindowState(const QString& /*reason: names the trigger only*/)
+bool TFormMain::gatedFieldsValid() const { return invalidGatedFields().isEmpty(); }
+
+void TFormMain::UpdateWindowState(const QString& reason)
 {
     const bool attached = isAttached();
     const bool readable = attached && !m_readWriteBusy;
@@ -54,7 +56,9 @@ void TFormMain::UpdateWindowState(const QString& /*reason: names the trigger onl
         RequestStatus();
         m_password = kDefaultPassword;
         bool success = false;
-        for (int i = 0; i < kLoginAttempts && !success && !closing; ++i)
+        // A device unplugged during the attempts is not asked again: its next attach
+        // starts a login cycle of its own.
+        for (int i = 0; i < kLoginAttempts && !success && !closing && isAttached(); ++i)
             success = LoginFlow() == 1;
         if (success) {
             m_ui->btnRead->setEnabled(true);
@@ -63,8 +67,10 @@ void TFormMain::UpdateWindowState(const QString& /*reason: names the trigger onl
                 m_ui->btnSendReport->setEnabled(true);
             RequestStatus();
         }
+        emit loginFinished(success);
     }
     m_loggedIn = attached;
+    emit windowStateUpdated(reason);
 }
 
 void TFormMain::resetStatusPage()
