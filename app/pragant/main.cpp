@@ -70,6 +70,7 @@ int main(int argc, char* argv[])
     try {
         requireCp1250();
         TFormMain window({device->platform, nullptr, {}});
+        window.move(0, 0); // the design places the window at the top left of the desktop
         window.show();
         app.exec();
     } catch (const std::exception& e) {
