@@ -33,18 +33,27 @@ ReadResult ReadWriteRun::readAll(const SetProgress& setProgress)
     return applyReplies();
 }
 
+ReadReply splitReadReply(const QByteArray& reply)
+{
+    const qsizetype end = reply.indexOf(replyEnd);
+    // Only an "=" before the reply's end splits it; one in text after "\r\nOK" does not.
+    const qsizetype equals = end < 0 ? -1 : reply.left(end).indexOf('=');
+    if (equals >= 0)
+        return {ReadReply::KeyValue, reply.left(equals), reply.mid(equals + 1, end - equals - 1)};
+    if (end > 0 && reply.at(end - 1) == '!')
+        return {ReadReply::Refused, {}, {}};
+    return {};
+}
+
 ReadResult ReadWriteRun::applyReplies() const
 {
     for (int i = 0; i < m_readReplies.size(); ++i) {
-        const QByteArray& reply = m_readReplies.at(i);
-        const qsizetype end = reply.indexOf(replyEnd);
-        // Only an "=" before the reply's end splits it; one in text after "\r\nOK" does not.
-        const qsizetype equals = end < 0 ? -1 : reply.left(end).indexOf('=');
-        if (equals >= 0) {
-            const ControlDesc* desc = m_descs.Find(reply.left(equals));
+        const ReadReply split = splitReadReply(m_readReplies.at(i));
+        if (split.kind == ReadReply::KeyValue) {
+            const ControlDesc* desc = m_descs.Find(split.key);
             if (desc && desc->control)
-                SetControlValue(desc->control, reply.mid(equals + 1, end - equals - 1));
-        } else if (end <= 0 || reply.at(end - 1) != '!') {
+                SetControlValue(desc->control, split.value);
+        } else if (split.kind == ReadReply::Bad) {
             return {ReadResult::BadReply, i};
         }
     }

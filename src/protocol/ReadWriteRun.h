@@ -24,6 +24,16 @@ struct WriteResult {
     bool ok() const { return failure == None; }
 };
 
+// One read reply taken apart: "key=value\r\nOK" gives key and value; a reply without "=" that
+// ends in "!\r\nOK" is the device refusing the key; anything else is bad.
+struct ReadReply {
+    enum Kind { KeyValue, Refused, Bad };
+    Kind kind = Bad;
+    QByteArray key;
+    QByteArray value;
+};
+ReadReply splitReadReply(const QByteArray& reply);
+
 class ReadWriteRun
 {
 public:
