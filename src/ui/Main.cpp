@@ -16,7 +16,11 @@
 TFormMain::TFormMain(Options options, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::TFormMain>()), m_dialogs(options.dialogs),
       m_exchange(*this, options.timing), m_run(m_exchange, m_settingsDescs),
-      m_statusStream(StatusStream::applyTo(m_statusDescs)),
+      m_statusStream([this, apply = StatusStream::applyTo(m_statusDescs)](
+                         const QByteArray& key, const QByteArray& value) {
+          apply(key, value);
+          emit statusRecordApplied(key);
+      }),
       m_eventStream([this](int list, const QByteArray& line) {
           (list == 1 ? m_ui->memoEventList1 : m_ui->memoEventList2)
               ->appendPlainText(fromCp1250(line));
@@ -92,6 +96,14 @@ void TFormMain::showEvent(QShowEvent* event)
         // After the window is on screen, as the first thing the event loop does.
         QTimer::singleShot(0, this, &TFormMain::FormShow);
     }
+}
+
+void TFormMain::startWithoutWindow()
+{
+    if (m_shown)
+        return;
+    m_shown = true;
+    QTimer::singleShot(0, this, &TFormMain::FormShow);
 }
 
 void TFormMain::FormShow()

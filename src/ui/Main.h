@@ -13,6 +13,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QStringList>
 
 #include <atomic>
 #include <deque>
@@ -62,6 +63,12 @@ public:
     void SaveSettingsFile();
     void OpenSettingsFile();
 
+    // The start-up that showing the window runs (the connect dialog, then the first login),
+    // for a caller that drives the window without ever showing it.
+    void startWithoutWindow();
+    // The fields that keep Write disabled now, by component name, in the order tested.
+    QStringList invalidGatedFields() const;
+
     const LangMan& langMan() const { return *m_langMan; }
     QString Lookup(const QString& key) const; // empty when the key has no text
     DialogHost& dialogs() const { return *m_dialogs; }
@@ -78,7 +85,16 @@ public:
     const ControlDescList& settingsDescs() const { return m_settingsDescs; }
     const ControlDescList& statusDescs() const { return m_statusDescs; }
     const PropertyExchange& exchange() const { return m_exchange; }
+    PropertyExchange& exchange() { return m_exchange; }
     TUSBConnectForm* connectForm() const { return USBConnectForm; }
+
+signals:
+    // The login attempts of a new attachment are over; accepted when one was answered.
+    void loginFinished(bool accepted);
+    // Emitted at the end of every UpdateWindowState.
+    void windowStateUpdated(const QString& reason);
+    // A status record has been given to the fields (the key may be one the table lacks).
+    void statusRecordApplied(const QByteArray& key);
 
 protected:
     void showEvent(QShowEvent* event) override;
