@@ -227,6 +227,13 @@ void SimDevice::commandLine(const std::string& line)
         log("fault: stays silent");
         return;
     }
+    if (const auto* fault = keyFault(line)) {
+        if (*fault)
+            send(kCommandSlot, ok(**fault), true);
+        else
+            log("fault: stays silent on this property");
+        return;
+    }
     if (const auto reply = answer(line))
         send(kCommandSlot, *reply, true);
     else
@@ -243,6 +250,15 @@ std::optional<std::string> SimDevice::answer(const std::string& line)
         return propertyRequest(std::string_view(line).substr(kPropPrefix.size()));
     }
     return ok("UNKNOWN COMMAND!");
+}
+
+const std::optional<std::string>* SimDevice::keyFault(const std::string& line) const
+{
+    if (m_keyFaults.empty() || !startsWith(line, kPropPrefix))
+        return nullptr;
+    const std::string_view body = std::string_view(line).substr(kPropPrefix.size());
+    const auto it = m_keyFaults.find(std::string(body.substr(0, body.find_first_of("?="))));
+    return it == m_keyFaults.end() ? nullptr : &it->second;
 }
 
 // A refusal is silence: that is all the host can see of it.

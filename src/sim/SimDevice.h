@@ -88,6 +88,11 @@ public:
     void corruptNextFrames(int count);
     void insertNoise(int bytes); // before the next thing the device sends
     void detachAfterReports(int count); // reports in either direction; then unplugged
+    // Every query or set of this property goes unanswered, or is answered with text + "\r\nOK".
+    void silenceKey(const std::string& key);
+    void answerKeyWith(const std::string& key, const std::string& text);
+    // Unasked text on any slot, as from firmware that says more than it was asked.
+    bool sendStray(std::uint16_t slot, const std::string& text);
     void clearFaults();
 
     // Options.
@@ -128,6 +133,7 @@ private:
     void received(std::uint16_t slot, std::string_view payload);
     void commandLine(const std::string& line);
     std::optional<std::string> answer(const std::string& line);
+    const std::optional<std::string>* keyFault(const std::string& line) const;
     std::optional<std::string> passwordCommand(std::string_view args);
     std::string propertyRequest(std::string_view body);
     void send(std::uint16_t slot, const std::string& text, bool asReply);
@@ -160,6 +166,7 @@ private:
     int m_noise = 0;
     int m_detachAfter = 0;
     std::chrono::microseconds m_delay{0};
+    std::map<std::string, std::optional<std::string>> m_keyFaults; // nullopt: silent
 
     SimCounters m_counters;
     std::map<std::uint16_t, std::vector<std::string>> m_log;

@@ -167,9 +167,31 @@ void SimDevice::detachAfterReports(int count)
     m_detachAfter = std::max(count, 0);
 }
 
+void SimDevice::silenceKey(const std::string& key)
+{
+    std::lock_guard lock(m_mutex);
+    m_keyFaults[key] = std::nullopt;
+}
+
+void SimDevice::answerKeyWith(const std::string& key, const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    m_keyFaults[key] = text;
+}
+
+bool SimDevice::sendStray(std::uint16_t slot, const std::string& text)
+{
+    std::lock_guard lock(m_mutex);
+    if (m_session == 0 || text.empty())
+        return false;
+    send(slot, text, false);
+    return true;
+}
+
 void SimDevice::clearFaults()
 {
     std::lock_guard lock(m_mutex);
+    m_keyFaults.clear();
     m_silence = m_corrupt = m_noise = m_detachAfter = 0;
     m_delay = std::chrono::microseconds(0);
 }
