@@ -13,3 +13,8 @@ pragant_add_test(NAME tst_SettingsFileGui SOURCES tst_SettingsFileGui.cpp fixtur
   LIBS pragant_test_gui LABELS ui)
 target_compile_definitions(tst_SettingsFileGui PRIVATE
   PRAGANT_VIEWS_FIXTURES="${PRAGANT_VIEWS_FIXTURES}")
+
+# Pictures of the real window on the simulated device in all three languages, not a test:
+#   QT_QPA_PLATFORM=offscreen app_screenshot OUT-DIR
+add_executable(app_screenshot app_screenshot.cpp)
+target_link_libraries(app_screenshot PRIVATE pragant_test_gui)
