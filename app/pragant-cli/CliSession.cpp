@@ -148,7 +148,7 @@ int CliSession::connectDevice()
     // the deadline: its answer decides between "no device" and "login not answered".
     waitUntil([&] { return m_loginDone || (deadline.hasExpired() && m_dialogs.passwordDialogs == 0); },
               -1);
-    if (interrupted)
+    if (!m_loginDone && interrupted)
         return failure(ExitDeviceError, QStringLiteral("interrupted"));
     if (!m_loginDone)
         return failure(ExitNoDevice, QStringLiteral("no device attached within %1 s (device %2)")
