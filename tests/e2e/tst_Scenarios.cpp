@@ -222,6 +222,8 @@ private slots:
         // The device now holds something else; a failed read must not bring any of it in.
         configure(*rig.sim, secondDevice());
         const auto shown = fieldTexts(*rig.window);
+        QCOMPARE(shown.size(), settingsFields().size());
+        QVERIFY(shown.at("edSIM1Port2") != QStringLiteral("7001")); // the device's differs
         QTRY_VERIFY(showsStatus(rig));
         rig.sim->sendEvent("SIM_A", "Zone 1 alarm");
         QTRY_VERIFY(!rig.find<QPlainTextEdit>("memoEventList1")->toPlainText().isEmpty());
