@@ -174,7 +174,8 @@ QLineEdit* outputValue(const Ui::TFormMain& u, int n)
     QLineEdit* const values[] = {u.edO1V, u.edO2V, u.edO3V, u.edO4V, u.edO5V, u.edO6V};
     return values[n];
 }
-// Selects mode v (1-based); any other v leaves no selection. False when the text is no number.
+// Selects mode v (1-based); any other v leaves no selection. A text that is no number
+// changes nothing and gives false.
 bool selectMode(QComboBox* combo, const QString& text)
 {
     bool ok = false;
@@ -205,9 +206,11 @@ void TFormMain::edOm1Change()
         outputCombo(*m_ui, n)->clear();
         outputCombo(*m_ui, n)->addItems(modes);
     }
+    // A value that is no number leaves only its own output unselected; the others still
+    // show their modes.
     for (int n = 0; n < 6; ++n)
         if (!selectMode(outputCombo(*m_ui, n), outputValue(*m_ui, n)->text()))
-            return; // a value that is no number leaves it and the later outputs unselected
+            outputCombo(*m_ui, n)->setCurrentIndex(-1);
 }
 
 void TFormMain::seBattLowChange()

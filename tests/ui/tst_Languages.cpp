@@ -27,6 +27,7 @@ private slots:
     void switchRedrawsStatusTextsWithoutNewData();
     void switchKeepsEveryOutputMode_data();
     void switchKeepsEveryOutputMode();
+    void switchWithModeThatIsNoNumber();
 };
 
 namespace {
@@ -220,6 +221,20 @@ void TestLanguages::switchKeepsEveryOutputMode()
             QCOMPARE(combo->currentText(), modes[v - 1]);
         QCOMPARE(rig.text(qPrintable(QStringLiteral("edO%1V").arg(n))), values[n - 1]);
     }
+}
+
+// A mode value that is no number (from a file, say) shows no mode for its own output only.
+void TestLanguages::switchWithModeThatIsNoNumber()
+{
+    GuiRig rig(GuiRig::Setup{.plugged = false});
+    QVERIFY(rig.start());
+    SetControlValue(rig.find("edO4V"), "x");
+    QTest::mouseClick(rig.find<QToolButton>("sbRO"), Qt::LeftButton);
+    for (int n = 1; n <= 6; ++n) {
+        const auto* combo = rig.find<QComboBox>(qPrintable(QStringLiteral("ComboBox%1").arg(n)));
+        QCOMPARE(combo->currentIndex(), n == 4 ? -1 : n - 1);
+    }
+    QCOMPARE(rig.text("edO4V"), QStringLiteral("x"));
 }
 
 PRAGANT_VIEWS_TEST_MAIN(TestLanguages)
