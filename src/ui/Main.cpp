@@ -135,6 +135,9 @@ void TFormMain::FormClose()
 void TFormMain::resizeEvent(QResizeEvent* event)
 {
     QMainWindow::resizeEvent(event);
+    // The 760 x 400 limit is on the outer size; Qt's minimum is on the client area.
+    const QSize frame = (frameGeometry().size() - size()).expandedTo(QSize(0, 0));
+    setMinimumSize(QSize(760, 400) - frame);
     FormResize();
 }
 
