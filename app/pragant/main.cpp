@@ -48,6 +48,7 @@ int main(int argc, char* argv[])
     app.setApplicationName(QStringLiteral("Pragant"));
     app.setApplicationVersion(QStringLiteral("1.22"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icon.svg")));
+    app.setDesktopFileName(QStringLiteral("com.vekt.Pragant")); // matches the installed entry
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
