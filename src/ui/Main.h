@@ -186,6 +186,7 @@ private:
     QByteArray m_password;
     std::atomic<bool> closing{false};
     bool m_loggedIn = false;
+    int m_stateUpdates = 0; // tells an update whether others ran inside its waits
     bool m_readWriteBusy = false;
     bool m_settingsLoaded = false;
     bool m_reportChangesPending = false;

@@ -37,6 +37,7 @@ bool TFormMain::gatedFieldsValid() const { return invalidGatedFields().isEmpty()
 
 void TFormMain::UpdateWindowState(const QString& reason)
 {
+    const int update = ++m_stateUpdates;
     const bool attached = isAttached();
     const bool readable = attached && !m_readWriteBusy;
     m_ui->btnRead->setEnabled(readable);
@@ -68,6 +69,12 @@ void TFormMain::UpdateWindowState(const QString& reason)
             RequestStatus();
         }
         emit loginFinished(success);
+        // A detach (or a new attach) handled inside the login's waits has set the flag for
+        // the present state; this update's `attached` is stale by now.
+        if (update != m_stateUpdates) {
+            emit windowStateUpdated(reason);
+            return;
+        }
     }
     m_loggedIn = attached;
     emit windowStateUpdated(reason);
