@@ -116,7 +116,11 @@ bool SimDevice::hostWrite(std::uint64_t session, const Report& report)
         if (session == 0 || session != m_session)
             return false;
         paced = m_options.timing.reportInterval.count() > 0;
-        done = std::max(Clock::now(), m_inTail) + m_options.timing.reportInterval;
+        // Reports that follow each other keep the endpoint's cadence: a late wake-up of the
+        // previous sleep does not push every later transfer back.
+        const auto now = Clock::now();
+        const bool backToBack = now <= m_inTail + kCadenceTolerance;
+        done = (backToBack ? m_inTail : now) + m_options.timing.reportInterval;
         m_inTail = done;
     }
     // The transfer takes its interval; the device sees the report when it is over.

@@ -50,6 +50,8 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::uint16_t kCommandSlot = 6, kStatusSlot = 4, kEventSlot = 3;
     static constexpr const char* kHardwareId = "HID\\VID_04D8&PID_0054";
+    // How late a host report may come and still count as following the one before.
+    static constexpr std::chrono::microseconds kCadenceTolerance{250};
 
     explicit SimDevice(SimOptions options = {});
     ~SimDevice();
