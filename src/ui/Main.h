@@ -131,6 +131,7 @@ private:
     bool gatedFieldsValid() const;
     void resetStatusPage();
     void btnSendReportClick();
+    void showProgress(int value);
 
     // MainStatusView.cpp
     void edIN1Change();
@@ -191,6 +192,8 @@ private:
     bool m_settingsLoaded = false;
     bool m_reportChangesPending = false;
     bool m_shown = false;
+    int m_progress = 0; // the run's last step, shown on the next pass of the event loop
+    bool m_progressQueued = false;
 
     // Hand-overs run in arrival order; until the window has been shown they are held, so
     // that the first attach is handled inside the connect dialog, after its start-up.

@@ -140,13 +140,33 @@ void TFormMain::RequestStatus()
 
 void TFormMain::btnSendReportClick() { m_exchange.SetProperty("MSTST:STATE.TS", "0"); }
 
+// A progress bar repaints at once on every step. The step is shown on the next pass of the
+// event loop instead, while the next request is already under way, so painting never stands
+// between one reply and the next request. The run shows its last step when it ends.
+void TFormMain::showProgress(int value)
+{
+    m_progress = value;
+    if (m_progressQueued)
+        return;
+    m_progressQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_progressQueued = false;
+            m_ui->ProgressBarRW->setValue(m_progress);
+        },
+        Qt::QueuedConnection);
+}
+
 void TFormMain::ReadAll()
 {
     m_readWriteBusy = true;
+    m_progress = 0;
     UpdateWindowState(QStringLiteral("ReadStart"));
     m_ui->ProgressBarRW->setValue(0);
 
-    const ReadResult result = m_run.readAll([this](int v) { m_ui->ProgressBarRW->setValue(v); });
+    const ReadResult result = m_run.readAll([this](int v) { showProgress(v); });
+    m_ui->ProgressBarRW->setValue(m_progress);
     if (!result.ok() && !closing)
         m_dialogs->showMessage(this, QStringLiteral("Pragant"), QStringLiteral("Read error!"));
 
@@ -162,11 +182,12 @@ void TFormMain::ReadAll()
 void TFormMain::WriteAll()
 {
     m_readWriteBusy = true;
+    m_progress = 0;
     UpdateWindowState(QStringLiteral("WriteStart"));
     m_ui->ProgressBarRW->setValue(0);
 
-    const WriteResult result =
-        m_run.writeAll([this](int v) { m_ui->ProgressBarRW->setValue(v); });
+    const WriteResult result = m_run.writeAll([this](int v) { showProgress(v); });
+    m_ui->ProgressBarRW->setValue(m_progress);
     if (result.ok()) {
         m_ui->btnSendReport->setEnabled(true);
         m_reportChangesPending = false;
