@@ -22,10 +22,29 @@ inline std::string& currentCase()
     return name;
 }
 
+// Text with its line ends and other control bytes made visible, as protocol text needs.
+inline std::string escaped(const std::string& text)
+{
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c < 32 || c > 126)
+            out += "\\x" + std::string(1, "0123456789abcdef"[c >> 4]) + "0123456789abcdef"[c & 15];
+        else
+            out += char(c);
+    }
+    return out;
+}
+
 template<typename T>
 std::string toText(const T& value)
 {
-    if constexpr (std::is_same_v<T, bool>)
+    if constexpr (std::is_convertible_v<T, std::string>)
+        return "'" + escaped(std::string(value)) + "'";
+    else if constexpr (std::is_same_v<T, bool>)
         return value ? "true" : "false";
     else if constexpr (std::is_integral_v<T> || std::is_enum_v<T>)
         return std::to_string(static_cast<long long>(value));
@@ -68,16 +87,34 @@ struct Test
     void (*run)();
 };
 
-inline int runTests(std::initializer_list<Test> tests)
+template<typename T>
+std::string shown(const T& value)
 {
-    for (const Test& test : tests) {
-        currentCase() = test.name;
+    return toText(value);
+}
+
+inline int runTests(const Test* begin, const Test* end)
+{
+    for (const Test* test = begin; test != end; ++test) {
+        currentCase() = test->name;
         const int before = failureCount();
-        test.run();
-        std::printf("%s %s\n", failureCount() == before ? "PASS" : "FAIL", test.name);
+        test->run();
+        std::printf("%s %s\n", failureCount() == before ? "PASS" : "FAIL", test->name);
+        std::fflush(stdout);
     }
     std::printf("%d failure(s)\n", failureCount());
     return failureCount() == 0 ? 0 : 1;
+}
+
+inline int runTests(std::initializer_list<Test> tests)
+{
+    return runTests(tests.begin(), tests.end());
+}
+
+template<std::size_t N>
+int runTests(const Test (&tests)[N])
+{
+    return runTests(tests, tests + N);
 }
 
 } // namespace linkcheck
