@@ -68,6 +68,31 @@ bool isHexCode(const QString& text, int digits)
     });
 }
 
+// Output n (0-based): its mode combo and the hidden field that holds its mode number.
+QComboBox* outputCombo(const Ui::TFormMain& u, int n)
+{
+    QComboBox* const combos[] = {u.ComboBox1, u.ComboBox2, u.ComboBox3,
+                                 u.ComboBox4, u.ComboBox5, u.ComboBox6};
+    return combos[n];
+}
+
+QLineEdit* outputValue(const Ui::TFormMain& u, int n)
+{
+    QLineEdit* const values[] = {u.edO1V, u.edO2V, u.edO3V, u.edO4V, u.edO5V, u.edO6V};
+    return values[n];
+}
+
+// Selects mode v (1-based); any other v leaves no selection. A text that is no number
+// changes nothing and gives false.
+bool selectMode(QComboBox* combo, const QString& text)
+{
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok)
+        return false;
+    combo->setCurrentIndex(v >= 1 && v <= combo->count() ? v - 1 : -1);
+    return true;
+}
 } // namespace
 
 template<typename T = QWidget>
@@ -96,13 +121,10 @@ void TFormMain::connectSettingsRules()
     }
 
     const Ui::TFormMain& u = *m_ui;
-    QComboBox* const combos[] = {u.ComboBox1, u.ComboBox2, u.ComboBox3,
-                                 u.ComboBox4, u.ComboBox5, u.ComboBox6};
-    QLineEdit* const values[] = {u.edO1V, u.edO2V, u.edO3V, u.edO4V, u.edO5V, u.edO6V};
     for (int n = 0; n < 6; ++n) {
         // Only a user's pick writes the mode value; selecting from the value writes nothing.
-        connect(combos[n], &QComboBox::activated, this, [this, n] { ComboBoxChange(n); });
-        connect(values[n], &QLineEdit::textChanged, this, [this, n] { edOVChange(n); });
+        connect(outputCombo(u, n), &QComboBox::activated, this, [this, n] { ComboBoxChange(n); });
+        connect(outputValue(u, n), &QLineEdit::textChanged, this, [this, n] { edOVChange(n); });
     }
     connect(u.edOm1, &QLineEdit::textChanged, this, &TFormMain::edOm1Change);
 
@@ -162,30 +184,6 @@ void TFormMain::cbIN1MS1Click(QCheckBox* box)
         reportSettingsChanged();
 }
 
-namespace {
-QComboBox* outputCombo(const Ui::TFormMain& u, int n)
-{
-    QComboBox* const combos[] = {u.ComboBox1, u.ComboBox2, u.ComboBox3,
-                                 u.ComboBox4, u.ComboBox5, u.ComboBox6};
-    return combos[n];
-}
-QLineEdit* outputValue(const Ui::TFormMain& u, int n)
-{
-    QLineEdit* const values[] = {u.edO1V, u.edO2V, u.edO3V, u.edO4V, u.edO5V, u.edO6V};
-    return values[n];
-}
-// Selects mode v (1-based); any other v leaves no selection. A text that is no number
-// changes nothing and gives false.
-bool selectMode(QComboBox* combo, const QString& text)
-{
-    bool ok = false;
-    const int v = text.toInt(&ok);
-    if (!ok)
-        return false;
-    combo->setCurrentIndex(v >= 1 && v <= combo->count() ? v - 1 : -1);
-    return true;
-}
-} // namespace
 
 void TFormMain::ComboBoxChange(int output)
 {
