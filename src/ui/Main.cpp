@@ -70,14 +70,12 @@ void TFormMain::connectHandlers()
     connect(m_ui->sbHU, &QToolButton::clicked, this, [this] { SetLanguage("hu", true); });
     connect(m_ui->sbRO, &QToolButton::clicked, this, [this] { SetLanguage("ro", true); });
 
-    for (QLineEdit* in : {m_ui->edIN1, m_ui->edIN2, m_ui->edIN3, m_ui->edIN4, m_ui->edIN5,
-                          m_ui->edIN6})
+    for (QLineEdit* in : inputValueFields())
         connect(in, &QLineEdit::textChanged, this, &TFormMain::edIN1Change);
     for (QLineEdit* out : {m_ui->edOUT1, m_ui->edOUT2, m_ui->edOUT3, m_ui->edOUT4, m_ui->edOUT5,
                            m_ui->edOUT6})
         connect(out, &QLineEdit::textChanged, this, &TFormMain::edOUT1Change);
-    for (QLineEdit* rs : {m_ui->edRS1_1, m_ui->edRS1_2, m_ui->edRS1_3, m_ui->edRS1_4,
-                          m_ui->edRS2_1, m_ui->edRS2_2, m_ui->edRS2_3, m_ui->edRS2_4})
+    for (QLineEdit* rs : receiverValueFields())
         connect(rs, &QLineEdit::textChanged, this, &TFormMain::edRS1_1Change);
     connect(m_ui->edTempGsmSignal1, &QLineEdit::textChanged, this,
             &TFormMain::edTempGsmSignal1Change);

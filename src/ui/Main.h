@@ -134,6 +134,8 @@ private:
     void showProgress(int value);
 
     // MainStatusView.cpp
+    QList<QLineEdit*> inputValueFields() const;    // edIN1..edIN6
+    QList<QLineEdit*> receiverValueFields() const; // edRS1_1..edRS1_4, edRS2_1..edRS2_4
     void edIN1Change();
     void edRS1_1Change();
     void edTempGsmSignal1Change();

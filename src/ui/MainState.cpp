@@ -93,11 +93,10 @@ void TFormMain::resetStatusPage()
     u.memoEventList2->clear();
     u.pbGsmSignal1->setValue(0);
     u.pbGsmSignal2->setValue(0);
-    for (QLineEdit* in : {u.edIN1, u.edIN2, u.edIN3, u.edIN4, u.edIN5, u.edIN6})
+    for (QLineEdit* in : inputValueFields())
         in->setText(QStringLiteral("u"));
     edIN1Change();
-    for (QLineEdit* rs : {u.edRS1_1, u.edRS1_2, u.edRS1_3, u.edRS1_4, u.edRS2_1, u.edRS2_2,
-                          u.edRS2_3, u.edRS2_4})
+    for (QLineEdit* rs : receiverValueFields())
         rs->setText(QStringLiteral("0"));
     edRS1_1Change();
     u.edTempGsmSignal1->setText(QString());

@@ -41,6 +41,19 @@ const StateLook* findLook(const QString& raw, const StateLook* begin, const Stat
 
 } // namespace
 
+QList<QLineEdit*> TFormMain::inputValueFields() const
+{
+    const Ui::TFormMain& u = *m_ui;
+    return {u.edIN1, u.edIN2, u.edIN3, u.edIN4, u.edIN5, u.edIN6};
+}
+
+QList<QLineEdit*> TFormMain::receiverValueFields() const
+{
+    const Ui::TFormMain& u = *m_ui;
+    return {u.edRS1_1, u.edRS1_2, u.edRS1_3, u.edRS1_4,
+            u.edRS2_1, u.edRS2_2, u.edRS2_3, u.edRS2_4};
+}
+
 void TFormMain::edIN1Change()
 {
     const Ui::TFormMain& u = *m_ui;
