@@ -45,13 +45,19 @@ void PropertyExchange::startExchange()
 bool PropertyExchange::waitFor(const bool& flag, int milliseconds)
 {
     const QDeadlineTimer deadline(milliseconds, Qt::PreciseTimer);
+    // The time-out lives and dies with the wait: a timer left running would wake the UI thread
+    // once for every exchange of a run, long after the run.
+    QEventLoop loop;
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    timeout.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+    m_waits.push_back(&loop);
     while (!flag && !deadline.hasExpired()) {
-        QEventLoop loop;
-        QTimer::singleShot(deadline.remainingTime(), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-        m_waits.push_back(&loop);
+        timeout.start(int(deadline.remainingTime()));
         loop.exec();
-        std::erase(m_waits, &loop);
     }
+    std::erase(m_waits, &loop);
     return flag;
 }
 

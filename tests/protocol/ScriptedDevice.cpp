@@ -16,10 +16,19 @@ void ScriptedDevice::sendCommandText(const QByteArray& text)
     };
     if (reply.pieces.isEmpty())
         return;
-    if (reply.delay > 0)
-        QTimer::singleShot(reply.delay, Qt::PreciseTimer, this, deliver);
-    else
+    if (reply.delay == 0) {
         deliver();
+        return;
+    }
+    // Owned by the device, so a reply still due when a test ends goes with its device.
+    auto* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, [timer, deliver] {
+        deliver();
+        timer->deleteLater();
+    });
+    timer->start(reply.delay);
 }
 
 QByteArrayList ScriptedDevice::slotPieces(const QByteArray& text)

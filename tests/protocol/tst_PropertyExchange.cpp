@@ -3,6 +3,7 @@
 
 #include <QElapsedTimer>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTest>
 
 using Reply = ScriptedDevice::Reply;
@@ -10,6 +11,22 @@ using Reply = ScriptedDevice::Reply;
 namespace {
 constexpr int timeout = 100;
 const ExchangeTiming fast{timeout, 3, 4, 5, 20}; // password tries last 100 ms
+
+// Counts the timer events of the whole application while it lives.
+class TimerEventCounter : public QObject
+{
+public:
+    TimerEventCounter() { qApp->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Timer)
+            ++count;
+        return false;
+    }
+};
 } // namespace
 
 class TestPropertyExchange : public QObject
@@ -119,6 +136,18 @@ private slots:
         });
         QCOMPARE(m_exchange->QueryProperty("A"), QByteArray("A=1\r\nOK"));
         QCOMPARE(m_exchange->QueryProperty("B"), QByteArray("B=2\r\nOK\r\n"));
+    }
+
+    void answeredExchangeLeavesNoTimerBehind()
+    {
+        // The answer comes in two pieces, so each wait has a pass that the first one ends.
+        m_device->setScript([](const QByteArray&, int) { return Reply{{"K=1\r", "\nOK"}, 20}; });
+        TimerEventCounter timers;
+        QCOMPARE(m_exchange->QueryProperty("K"), QByteArray("K=1\r\nOK"));
+        QCOMPARE(m_exchange->SetProperty("K", "2"), QByteArray("K=1\r\nOK"));
+        timers.count = 0;
+        QTest::qWait(timeout + 50); // past the time-out the waits had
+        QCOMPARE(timers.count, 0);
     }
 
     void bufferIsCapped()
