@@ -27,6 +27,7 @@ class HidPlatform;
 class LangMan;
 class QCheckBox;
 class QLineEdit;
+class QTimer;
 class ResponseConnection;
 class Slot;
 namespace Ui {
@@ -49,6 +50,7 @@ public:
 
     static constexpr char kDefaultPassword[] = "5827";
     static constexpr char kTitle[] = "Bisora Pragant v1.22";
+    static constexpr int kProgressPaintMs = 40;
 
     // The one recomputation of Read, Write, "Send report now", the attach images, the
     // detach reset and the first login of an attachment.
@@ -132,6 +134,7 @@ private:
     void resetStatusPage();
     void btnSendReportClick();
     void showProgress(int value);
+    void showFinalProgress();
 
     // MainStatusView.cpp
     QList<QLineEdit*> inputValueFields() const;    // edIN1..edIN6
@@ -194,8 +197,8 @@ private:
     bool m_settingsLoaded = false;
     bool m_reportChangesPending = false;
     bool m_shown = false;
-    int m_progress = 0; // the run's last step, shown on the next pass of the event loop
-    bool m_progressQueued = false;
+    int m_progress = 0; // the run's last step; the bar catches up on the next paint tick
+    QTimer* m_progressPaint = nullptr;
 
     // Hand-overs run in arrival order; until the window has been shown they are held, so
     // that the first attach is handled inside the connect dialog, after its start-up.

@@ -10,6 +10,8 @@
 #include "Usbconnect.h"
 #include "ui_Main.h"
 
+#include <QTimer>
+
 namespace {
 const QString kIniFilter = QStringLiteral("ini files (*.ini)");
 constexpr int kLoginAttempts = 5;
@@ -139,22 +141,18 @@ void TFormMain::RequestStatus()
 
 void TFormMain::btnSendReportClick() { m_exchange.SetProperty("MSTST:STATE.TS", "0"); }
 
-// A progress bar repaints at once on every step. The step is shown on the next pass of the
-// event loop instead, while the next request is already under way, so painting never stands
-// between one reply and the next request. The run shows its last step when it ends.
 void TFormMain::showProgress(int value)
 {
     m_progress = value;
-    if (m_progressQueued)
-        return;
-    m_progressQueued = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_progressQueued = false;
-            m_ui->ProgressBarRW->setValue(m_progress);
-        },
-        Qt::QueuedConnection);
+    if (!m_progressPaint->isActive())
+        m_progressPaint->start();
+}
+
+// The bar shows the run's own last step when it ends, not a step a paint tick behind.
+void TFormMain::showFinalProgress()
+{
+    m_progressPaint->stop();
+    m_ui->ProgressBarRW->setValue(m_progress);
 }
 
 void TFormMain::ReadAll()
@@ -165,7 +163,7 @@ void TFormMain::ReadAll()
     m_ui->ProgressBarRW->setValue(0);
 
     const ReadResult result = m_run.readAll([this](int v) { showProgress(v); });
-    m_ui->ProgressBarRW->setValue(m_progress);
+    showFinalProgress();
     if (!result.ok() && !closing)
         m_dialogs->showMessage(this, QStringLiteral("Pragant"), QStringLiteral("Read error!"));
 
@@ -186,7 +184,7 @@ void TFormMain::WriteAll()
     m_ui->ProgressBarRW->setValue(0);
 
     const WriteResult result = m_run.writeAll([this](int v) { showProgress(v); });
-    m_ui->ProgressBarRW->setValue(m_progress);
+    showFinalProgress();
     if (result.ok()) {
         m_ui->btnSendReport->setEnabled(true);
         m_reportChangesPending = false;
