@@ -107,7 +107,7 @@ void SimDevice::endSessionLocked()
     m_wake.notify_all();
 }
 
-bool SimDevice::hostWrite(std::uint64_t session, const Report& report)
+bool SimDevice::hostWrite(std::uint64_t session, const Report& report, bool waiting)
 {
     Clock::time_point done;
     bool paced = false;
@@ -119,7 +119,7 @@ bool SimDevice::hostWrite(std::uint64_t session, const Report& report)
         // Reports that follow each other keep the endpoint's cadence: a late wake-up of the
         // previous sleep does not push every later transfer back.
         const auto now = Clock::now();
-        const bool backToBack = now <= m_inTail + kCadenceTolerance;
+        const bool backToBack = waiting || now <= m_inTail + kCadenceTolerance;
         done = (backToBack ? m_inTail : now) + m_options.timing.reportInterval;
         m_inTail = done;
     }
@@ -129,6 +129,9 @@ bool SimDevice::hostWrite(std::uint64_t session, const Report& report)
     std::lock_guard lock(m_mutex);
     if (session != m_session)
         return false;
+    // A reply is timed from the end of its request's transfer, not from when this thread
+    // woke up after it.
+    m_seenAt = paced ? done : Clock::now();
     ++m_counters.reportsIn;
     if (const auto payload = SimReportStream::payloadOf(report))
         m_deframer.feed(*payload);
@@ -149,6 +152,15 @@ int SimDevice::hostRead(std::uint64_t session, Report& report, const std::atomic
             m_nextTick = std::max(m_nextTick + kTick, now);
             send(kStatusSlot, m_status.tickRecords(now), false);
         }
+        if (!m_queue.empty() && m_queue.front().ready > now
+            && m_queue.front().ready <= now + kOnTimeWindow) {
+            const auto due = m_queue.front().ready;
+            lock.unlock();
+            while (Clock::now() < due && !cancelled.load())
+                std::this_thread::yield();
+            lock.lock();
+            continue; // the queue may have changed meanwhile
+        }
         if (!m_queue.empty() && m_queue.front().ready <= now) {
             report = m_queue.front().report;
             m_queue.pop_front();
@@ -158,7 +170,7 @@ int SimDevice::hostRead(std::uint64_t session, Report& report, const std::atomic
         }
         std::optional<Clock::time_point> wakeAt;
         if (!m_queue.empty())
-            wakeAt = m_queue.front().ready;
+            wakeAt = m_queue.front().ready - kOnTimeWindow;
         if (m_options.liveStatus && (!wakeAt || m_nextTick < *wakeAt))
             wakeAt = m_nextTick;
         if (wakeAt)
@@ -331,9 +343,7 @@ void SimDevice::send(std::uint16_t slot, const std::string& text, bool asReply)
     bytes.insert(bytes.end(), framed.begin(), framed.end());
     m_counters.framesSent += framed.size() / kSlotFrameSize;
 
-    auto at = Clock::now();
-    if (asReply)
-        at += m_options.timing.thinkTime + m_delay;
+    auto at = asReply ? m_seenAt + m_options.timing.thinkTime + m_delay : Clock::now();
     at = std::max(at, m_outTail);
     for (const auto& report : m_stream.pack(bytes)) {
         at += m_options.timing.reportInterval;

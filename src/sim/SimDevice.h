@@ -52,6 +52,10 @@ public:
     static constexpr const char* kHardwareId = "HID\\VID_04D8&PID_0054";
     // How late a host report may come and still count as following the one before.
     static constexpr std::chrono::microseconds kCadenceTolerance{250};
+    // A report is handed to the host on time: the reader sleeps until this long before it is
+    // due and waits out the rest awake, so a late wake-up of the simulator's own thread does
+    // not count against the host.
+    static constexpr std::chrono::microseconds kOnTimeWindow{300};
 
     explicit SimDevice(SimOptions options = {});
     ~SimDevice();
@@ -69,8 +73,9 @@ public:
     std::uint64_t newSession();
     void endSession(std::uint64_t session); // the host went away; the cable stays in
     // One output report from the host, paced to the report interval; false when the session
-    // is over.
-    bool hostWrite(std::uint64_t session, const Report& report);
+    // is over. `waiting`: the report was already there when the one before it was taken, so
+    // its transfer follows that one without a gap.
+    bool hostWrite(std::uint64_t session, const Report& report, bool waiting = false);
     // Waits for the next input report; -1 when the session ended or cancelled became true.
     int hostRead(std::uint64_t session, Report& report, const std::atomic<bool>& cancelled);
     // Call after setting a cancel flag, so a waiting hostRead sees it.
@@ -162,6 +167,7 @@ private:
     std::string m_line;
     bool m_lineTooLong = false;
     Clock::time_point m_inTail{}, m_outTail{}, m_nextTick{};
+    Clock::time_point m_seenAt{}; // when the last host report was through, by the timing model
 
     int m_silence = 0;
     int m_corrupt = 0;

@@ -170,6 +170,26 @@ void staleSocketIsReplacedOtherFilesAreNot()
     CHECK(!SimSocketServer(device, dir + "/" + std::string(200, 'x')).start(error));
 }
 
+// The server's care for its own wake-ups must never make the device faster than its model:
+// each exchange still takes its 6 request reports, the think time and its reply report.
+void timedExchangesOverTheSocketKeepTheirFloor()
+{
+    auto options = fastOptions();
+    options.timing = {std::chrono::microseconds(1000), std::chrono::microseconds(1000)};
+    auto device = std::make_shared<SimDevice>(options);
+    const std::string path = tempDir() + "/b.sock";
+    SimSocketServer server(device, path);
+    std::string error;
+    CHECK(server.start(error));
+    SimHost host(makeSocketPlatform(path));
+    CHECK(host.waitAttached(std::chrono::seconds(10)));
+    constexpr int exchanges = 10;
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < exchanges; ++i)
+        CHECK_EQ(host.exchange(query("REL:MODE.A1")), std::string("REL:MODE.A1=1\r\nOK\r\n"));
+    CHECK(std::chrono::steady_clock::now() - start >= exchanges * std::chrono::milliseconds(8));
+}
+
 } // namespace
 
 int main()
@@ -179,6 +199,7 @@ int main()
         {"hostAttachesExchangesAndFollowsTheServer", hostAttachesExchangesAndFollowsTheServer},
         {"secondHostIsTurnedAway", secondHostIsTurnedAway},
         {"staleSocketIsReplacedOtherFilesAreNot", staleSocketIsReplacedOtherFilesAreNot},
+        {"timedExchangesOverTheSocketKeepTheirFloor", timedExchangesOverTheSocketKeepTheirFloor},
     };
     return simcheck::runTests(tests);
 }
