@@ -4,7 +4,7 @@
 // the connect dialog, plugs the device in, logs in through the password dialog, reads the
 // settings, lets status records and events arrive, and writes connect_LANG.png,
 // password_LANG.png, settings_LANG.png (the viewport), settings_full_LANG.png (the whole
-// page) and status_LANG.png.
+// page), status_LANG.png and reading_LANG.png (a read-all under way at the device's pace).
 
 #include "GuiRig.h"
 #include "LanguageSetting.h"
@@ -96,6 +96,14 @@ bool shootLanguage(const QString& code, const QString& dir)
     pages->setCurrentWidget(rig.find("tsStatus"));
     QApplication::processEvents();
     ok &= savePicture(rig.window.get(), dir + "/status_" + code + ".png");
+
+    // A read under way, at the device's own pace: the bar half full, Read and Write disabled.
+    pages->setCurrentWidget(rig.find("tsSettings"));
+    rig.sim->setTiming({std::chrono::microseconds(1000), std::chrono::microseconds(1000)});
+    QTimer::singleShot(1000, rig.window.get(), [&] {
+        ok &= savePicture(rig.window.get(), dir + "/reading_" + code + ".png");
+    });
+    rig.click("btnRead");
     return ok && arrived;
 }
 
