@@ -140,7 +140,7 @@ private slots:
 
     void answeredExchangeLeavesNoTimerBehind()
     {
-        // The answer comes in two pieces, so each wait has a pass that the first one ends.
+        // Both waits run for a while, so each has started its time-out before its answer.
         m_device->setScript([](const QByteArray&, int) { return Reply{{"K=1\r", "\nOK"}, 20}; });
         TimerEventCounter timers;
         QCOMPARE(m_exchange->QueryProperty("K"), QByteArray("K=1\r\nOK"));
