@@ -3,9 +3,7 @@
 #include "SimDevice.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -18,23 +16,11 @@ namespace {
 
 // How often the idle server looks at the cable when it is unplugged or between connections.
 constexpr int kIdlePollMs = 50;
-// After the device has sent all it had, the host usually answers within a fraction of a
-// millisecond. For this long the server watches the socket awake, so that the simulator's own
-// wake-up is not counted as the host's delay.
-constexpr auto kAnswerWindow = std::chrono::milliseconds(2);
 
 bool readable(int fd)
 {
     pollfd p{fd, POLLIN, 0};
     return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
-}
-
-// Waits awake for the host's answer until the window closes.
-void watchForAnswer(int fd)
-{
-    const auto until = std::chrono::steady_clock::now() + kAnswerWindow;
-    while (!readable(fd) && std::chrono::steady_clock::now() < until)
-        std::this_thread::yield();
 }
 
 bool sendAll(int fd, const Report& report)
@@ -188,14 +174,9 @@ void SimSocketServer::serve(int fd)
     log("host connected");
     std::atomic<bool> cancelled{false};
     bool unplugged = false; // the writer's; read after the join
-    const int answerFd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK); // "all sent, watch"
     std::thread writer([&] {
         Report report{};
-        const std::uint64_t one = 1;
         while (m_device->hostRead(session, report, cancelled) > 0 && sendAll(fd, report)) {
-            if (answerFd >= 0 && m_device->queuedReports() == 0
-                && m_device->timing().reportInterval.count() > 0)
-                [[maybe_unused]] const ssize_t n = ::write(answerFd, &one, sizeof one);
         }
         // Unplugged: the socket goes before the connection, so the host that sees the detach
         // cannot find the device again in between.
@@ -210,22 +191,15 @@ void SimSocketServer::serve(int fd)
     std::size_t have = 0;
     bool waiting = false; // the next report was there when the one before it was taken
     while (!m_stopping) {
-        pollfd fds[4] = {{fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {answerFd, POLLIN, 0},
-                         {m_listenFd, POLLIN, 0}};
-        if (::poll(fds, m_listenFd >= 0 ? 4 : 3, -1) < 0) {
+        pollfd fds[3] = {{fd, POLLIN, 0}, {m_wakeFd, POLLIN, 0}, {m_listenFd, POLLIN, 0}};
+        if (::poll(fds, m_listenFd >= 0 ? 3 : 2, -1) < 0) {
             if (errno == EINTR)
                 continue;
             break;
         }
         if (fds[1].revents)
             break;
-        if (fds[2].revents) {
-            std::uint64_t count = 0;
-            [[maybe_unused]] const ssize_t n = ::read(answerFd, &count, sizeof count);
-            watchForAnswer(fd);
-            continue;
-        }
-        if (m_listenFd >= 0 && (fds[3].revents & POLLIN)) {
+        if (m_listenFd >= 0 && (fds[2].revents & POLLIN)) {
             // One host at a time: a second one is turned away at once rather than left hanging.
             const int extra = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
             if (extra >= 0) {
@@ -252,8 +226,6 @@ void SimSocketServer::serve(int fd)
     m_device->wakeReaders();
     ::shutdown(fd, SHUT_RDWR);
     writer.join();
-    if (answerFd >= 0)
-        ::close(answerFd);
     ::close(fd);
     m_device->endSession(session);
     if (unplugged)
