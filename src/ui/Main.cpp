@@ -13,6 +13,10 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+namespace {
+constexpr int kProgressPaintMs = 40; // how often a run's progress is painted
+} // namespace
+
 TFormMain::TFormMain(Options options, QWidget* parent)
     : QMainWindow(parent), m_ui(std::make_unique<Ui::TFormMain>()), m_dialogs(options.dialogs),
       m_exchange(*this, options.timing), m_run(m_exchange, m_settingsDescs),

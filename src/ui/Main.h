@@ -50,7 +50,6 @@ public:
 
     static constexpr char kDefaultPassword[] = "5827";
     static constexpr char kTitle[] = "Bisora Pragant v1.22";
-    static constexpr int kProgressPaintMs = 40;
 
     // The one recomputation of Read, Write, "Send report now", the attach images, the
     // detach reset and the first login of an attachment.
